@@ -5,8 +5,6 @@
 
 void TObject::Free()
 {
-    if (!this)
-        return;
     BeforeDestruction();
     delete this;
 }

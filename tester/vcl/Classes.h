@@ -19,7 +19,7 @@ public:
     virtual void AfterConstruction() {}
     virtual void BeforeDestruction() {}
 
-    // BeforeDestruction, then delete. Safe on nullptr.
+    // BeforeDestruction, then delete.
     void Free();
 };
 

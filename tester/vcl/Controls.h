@@ -65,12 +65,17 @@ protected:
     virtual void ParentColorChangedNotify() { if (ParentColor) Invalidate(); }
 
 private:
+    friend class TWinControl;
+    friend class TCustomControl;
     void ParentChanged();
     void ParentFontChanged() { FontChanged(); }
     void ParentColorChanged() { Invalidate(); }
     void OwnFontChanged();
 
     TWinControl* InsertedIn_ = nullptr;  // the parent whose list holds this control
+
+protected:
+    bool Windowed_ = false;  // set by TWinControl; known even while destructors run
 };
 
 // A control without a window: its parent draws it, clipped to its bounds, with the canvas
@@ -110,6 +115,8 @@ public:
     // The window, created on demand (with its parents' windows and its children's).
     HWND Handle();
     bool HandleAllocated() const { return Window_ != nullptr; }
+    // The window if it exists, without creating it.
+    HWND ExistingHandle() const { return Window_; }
 
     // Order among the focusable controls of the same parent for Tab.
     int TabOrder = 0;
@@ -165,6 +172,7 @@ protected:
 private:
     friend class TControl;
     friend class TGraphicControl;
+    friend class TCustomControl;
     static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void CreateHandle();
@@ -173,6 +181,7 @@ private:
     void ApplyFont();
 
     HWND Window_ = nullptr;
+    bool OwnClass_ = false;          // the library's window class: paints through PaintWindow
     WNDPROC NativeProc_ = nullptr;  // the native control's own procedure when subclassed
     std::vector<TControl*> Controls_;
     ScopedGdiObject BackgroundBrush_;  // for WM_CTLCOLOR* answers

@@ -100,13 +100,19 @@ public:
     void ShowException(const std::exception& E);
 
 private:
+    friend class TForm;
     void TitleChanged() {}
     void Adopt(TForm* form);
+    void FormDestroyed(TForm* form);
+    void RegisterExitCleanup();
     bool HandleOneMessage(MSG& msg);
 
     TForm* MainForm_ = nullptr;
     bool Terminated_ = false;
 };
+
+// The form a control lies on (walking up its parents), or nullptr.
+TForm* GetParentForm(TControl* control);
 
 // The program's application object.
 extern TApplication* Application;
