@@ -5,10 +5,12 @@
 
 #include "Forms.h"
 
+const char FormWindowClassName[] = "JqVclForm";
+
 namespace {
 
 const char OwnWindowClass[] = "JqVclControl";
-const char FormWindowClass[] = "JqVclForm";
+const char* const FormWindowClass = FormWindowClassName;
 
 // Child windows get ids of their own, away from IDOK/IDCANCEL, which dialog code treats
 // specially.
@@ -175,7 +177,7 @@ void TWinControl::CreateHandle()
 
     TCreateParams params{};
     CreateParams(params);
-    if (params.WindowClass == OwnWindowClass || params.WindowClass == FormWindowClass) {
+    if (!params.Subclass) {
         RegisterWindowClass(OwnWindowClass, nullptr, WindowProc);
         // The program's icon, when the executable has one.
         RegisterWindowClass(FormWindowClass,
@@ -192,8 +194,10 @@ void TWinControl::CreateHandle()
     HWND window = CreateWindowExA(params.ExStyle, params.WindowClass, Caption->c_str(),
                                   params.Style, Left, Top, Width, Height, parentWindow, id,
                                   GetModuleHandleA(nullptr), this);
-    if (!window)
-        throw Exception("Cannot create the window of " + Name);
+    if (!window) {
+        throw Exception("Cannot create the window of " + (Name.empty() ? std::string("a control") : Name) +
+                        " (error " + std::to_string(GetLastError()) + ")");
+    }
     if (params.Subclass) {
         Window_ = window;
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -316,19 +320,6 @@ void TWinControl::Dispatch(TMessage& Message)
                 child->CommandNotify(HIWORD(Message.WParam));
                 return;
             }
-        }
-        break;
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORSTATIC:
-        if (OwnClass_) {
-            TColor color = EffectiveColor();
-            if (!BackgroundBrush_ || BackgroundBrushColor_ != color) {
-                BackgroundBrush_.Reset(CreateSolidBrush(ColorToRGB(color)));
-                BackgroundBrushColor_ = color;
-            }
-            SetBkColor(reinterpret_cast<HDC>(Message.WParam), ColorToRGB(color));
-            Message.Result = reinterpret_cast<LRESULT>(BackgroundBrush_.Get());
-            return;
         }
         break;
     case WM_SETFOCUS:

@@ -99,6 +99,9 @@ private:
     TRect LastBounds_{0, 0, 0, 0};
 };
 
+// The window class of forms (the library's own procedure, with the program's icon).
+extern const char FormWindowClassName[];
+
 // Window creation settings, filled in by CreateParams before the window is made.
 struct TCreateParams {
     const char* WindowClass;  // an existing class (a native control) or the library's own
@@ -184,8 +187,6 @@ private:
     bool OwnClass_ = false;          // the library's window class: paints through PaintWindow
     WNDPROC NativeProc_ = nullptr;  // the native control's own procedure when subclassed
     std::vector<TControl*> Controls_;
-    ScopedGdiObject BackgroundBrush_;  // for WM_CTLCOLOR* answers
-    TColor BackgroundBrushColor_ = 0;
 };
 
 // A windowed control of the library's own window class: it paints its whole client area

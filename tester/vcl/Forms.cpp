@@ -81,7 +81,7 @@ void TForm::CreateParams(TCreateParams& Params)
 {
     TCustomControl::CreateParams(Params);
     FrameStyle style = StyleFor(BorderStyle);
-    Params.WindowClass = "JqVclForm";
+    Params.WindowClass = FormWindowClassName;
     Params.Style = style.Style | WS_CLIPCHILDREN;
     Params.ExStyle = style.ExStyle;
 }
