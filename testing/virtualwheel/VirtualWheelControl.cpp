@@ -119,6 +119,23 @@ bool Control::IsPlugged(int slot)
     return (PluggedMask(*shared_.Block()) >> slot) & 1u;
 }
 
+SlotInfo Control::Info(int slot)
+{
+    SlotInfo info;
+    if (!shared_.IsOpen() || !ValidSlot(slot))
+        return info;
+    SharedWheel::Lock lock(shared_);
+    const Slot& described = shared_.Block()->slots[slot];
+    info.used = described.used != 0;
+    info.plugged = described.plugged != 0;
+    info.productId = described.productId;
+    info.forceAxes = described.forceAxes;
+    info.pollFailure = described.pollFailure;
+    memcpy(info.name, described.name, sizeof(info.name));
+    info.name[sizeof(info.name) - 1] = '\0';
+    return info;
+}
+
 void Control::FailPolls(int slot, HRESULT result)
 {
     if (ValidSlot(slot))

@@ -13,11 +13,23 @@
 
 namespace vwheel {
 
+// What a slot describes (its state aside).
+struct SlotInfo {
+    bool used = false;
+    bool plugged = false;
+    DWORD productId = 0;
+    LONG forceAxes = 0;
+    HRESULT pollFailure = 0;
+    char name[64] = "";
+};
+
 class Control {
 public:
     // Opens the wheel's shared block, creating it (the wheel plugged in, neutral) if nobody has.
     Control();
     bool IsOpen() const { return shared_.IsOpen(); }
+    // Nobody had the block open before: what is set now lasts only while this object lives.
+    bool CreatedBlock() const { return shared_.Created(); }
 
     // The wheel's inputs. Steering and pedals run from -32768 to 32767; the combined pedal axis
     // reads positive for the brake and negative for the accelerator. Buttons are numbered 1 to 12
@@ -47,6 +59,7 @@ public:
     void Unplug(int slot);
     void Remove(int slot);
     bool IsPlugged(int slot);   // used and plugged in
+    SlotInfo Info(int slot);
     // Poll answers result instead of working (0: polls work again).
     void FailPolls(int slot, HRESULT result);
     // The DLL moves the wheel's steering itself, back and forth every 4 seconds.

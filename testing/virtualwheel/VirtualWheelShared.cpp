@@ -76,6 +76,7 @@ SharedWheel::SharedWheel()
     mapping_ = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(SharedBlock), SharedName);
     if (!mapping_)
         return;
+    created_ = GetLastError() != ERROR_ALREADY_EXISTS;
     block_ = static_cast<SharedBlock*>(MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SharedBlock)));
     if (block_ && (block_->magic != Magic || block_->size != sizeof(SharedBlock)))
         InitialiseBlock(block_, ForceAxesFromEnvironment());

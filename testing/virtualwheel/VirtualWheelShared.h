@@ -67,6 +67,8 @@ public:
     SharedWheel& operator=(const SharedWheel&) = delete;
 
     bool IsOpen() const { return block_ != nullptr; }
+    // This object made the block: nobody else had it open.
+    bool Created() const { return created_; }
     SharedBlock* Block() { return block_; }
     // Tells the DLL that something changed: advances the sequence (call under the lock) and
     // wakes its watcher.
@@ -90,6 +92,7 @@ private:
     HANDLE mapping_ = nullptr;
     HANDLE changed_ = nullptr;
     SharedBlock* block_ = nullptr;
+    bool created_ = false;
 };
 
 }  // namespace vwheel

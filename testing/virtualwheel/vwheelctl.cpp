@@ -49,6 +49,13 @@ void PrintStatus(vwheel::Control& control)
             printf(" %d", i + 1);
     }
     printf("\n");
+    for (int slot = 0; slot < vwheel::Slots; ++slot) {
+        const vwheel::SlotInfo info = control.Info(slot);
+        if (info.used)
+            printf("slot %d: %s product 0x%08lX, %ld force axes, %s%s\n", slot, info.name,
+                   static_cast<unsigned long>(info.productId), info.forceAxes, info.plugged ? "plugged in" : "unplugged",
+                   info.pollFailure ? ", polls fail" : "");
+    }
 }
 
 // Plays the demo in real time, one state every 20 ms.
@@ -78,6 +85,9 @@ int Run(int argc, char** argv)
     }
     const char* command = argv[1];
     const char* first = argc > 2 ? argv[2] : nullptr;
+    if (control.CreatedBlock() && strcmp(command, "status") && strcmp(command, "drive") && strcmp(command, "hold"))
+        fprintf(stderr, "vwheelctl: note: no program holds the virtual wheel open; this change is lost when "
+                        "vwheelctl ends (start the program first, or keep \"vwheelctl hold <seconds>\" running)\n");
 
     if (!strcmp(command, "status")) {
         PrintStatus(control);
