@@ -7,10 +7,12 @@
 //
 //       target_link_libraries(my_test PRIVATE fakedi jq_controllers gtest_main)
 //
-//   (`fakedi` first, so the linker meets our DirectInput8Create before the import library's;
-//   c_dfDIJoystick2 and the GUIDs still come from libdinput8.a and libdxguid.a.) A program linked
-//   this way does not load dinput8.dll at all; a test can assert
-//   GetModuleHandleA("dinput8.dll") == nullptr.
+//   `fakedi` first: MinGW's dinput.h declares DirectInput8Create without dllimport, so the call
+//   binds to the symbol DirectInput8Create@20, and the linker takes ours before it reaches the
+//   import stub in libdinput8.a (c_dfDIJoystick2 and the GUIDs still come from libdinput8.a and
+//   libdxguid.a). In the wrong order the link fails with "multiple definition of
+//   DirectInput8Create@20" rather than silently using the real one. A program linked this way
+//   does not load dinput8.dll at all; a test can assert GetModuleHandleA("dinput8.dll") == nullptr.
 //
 //   Then, in a test:
 //       fakedi::Reset();                              // no devices, no faults, empty log
