@@ -416,6 +416,11 @@ int DeviceCount()
     return DeviceSlots();
 }
 
+GUID InstanceGuid(DeviceId device)
+{
+    return InstanceGuidFor(device);
+}
+
 void SetSpec(DeviceId device, const DeviceSpec& spec)
 {
     if (DevicePtr found = FindDevice(device)) {

@@ -105,6 +105,8 @@ DeviceId AddWheel(int forceAxes = 1);
 // Another game controller: two axes, 12 buttons, one hat.
 DeviceId AddController(DWORD productId = OtherProductId, int forceAxes = 0);
 int DeviceCount();
+// The guidInstance EnumDevices reports for a device.
+GUID InstanceGuid(DeviceId device);
 // Replaces a device's description; objects already created see it at their next call.
 void SetSpec(DeviceId device, const DeviceSpec& spec);
 const DeviceSpec& Spec(DeviceId device);
