@@ -109,6 +109,10 @@ void CreateConstantForceEffect(ControllerRecord& record)
 BOOL CALLBACK OnEnumDevice(LPCDIDEVICEINSTANCEA instance, LPVOID context)
 {
     int& count = *static_cast<int*>(context);
+    // The table is full after the 16th device and the enumeration is told to stop; a DirectInput
+    // that called once more must not reach past the table.
+    if (count >= MaxControllers)
+        return DIENUM_STOP;
     ControllerRecord& record = ControllerTable[count];
 
     if (FAILED(DirectInputObject->CreateDevice(instance->guidInstance, &record.Device, nullptr))) {
