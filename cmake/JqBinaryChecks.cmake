@@ -32,6 +32,7 @@ if(NOT CMAKE_SCRIPT_MODE_FILE)
 endif()
 
 # --- Script mode -------------------------------------------------------------------------------
+cmake_minimum_required(VERSION 3.20)
 
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM}
   OUTPUT_VARIABLE dump RESULT_VARIABLE failed ERROR_VARIABLE errors)
@@ -71,18 +72,15 @@ if(NO_RESOURCES AND has_resources)
   list(APPEND faults "carries resources")
 endif()
 
-# Resource types are the entries of the first table of the resource directory dump, up to the
-# first nested table.
+# Resource types are the least indented entries of objdump's resource listing
+# ("<offset>   Entry: ID: 0x000018, ..."); names and languages are nested deeper.
 if(NO_MANIFEST AND has_resources)
   string(FIND "${dump}" "Resource Directory section" at)
   if(at LESS 0)
     list(APPEND faults "has resources that objdump does not list")
   else()
     string(SUBSTRING "${dump}" ${at} -1 rsrc)
-    string(REGEX MATCH "Type Table[^\n]*\n(([^\n]*Entry: [^\n]*\n)*)" types "${rsrc}")
-    set(type_entries "${CMAKE_MATCH_1}")
-    string(REGEX MATCHALL "Entry: ID: 0x0*18," manifests "${type_entries}")
-    if(manifests)
+    if(rsrc MATCHES "\n[0-9a-fA-F]+   Entry: ID: 0x0*18,")
       list(APPEND faults "embeds an application manifest (RT_MANIFEST)")
     endif()
   endif()
