@@ -195,6 +195,14 @@ TEST_F(FormTest, ClientSizeFrameAndScreenCentre)
     EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
 }
 
+TEST_F(FormTest, WindowClassCarriesTheProgramIcon)
+{
+    Dialog* dialog = Create();
+    HICON classIcon = reinterpret_cast<HICON>(GetClassLongPtrA(dialog->Handle(), GCLP_HICON));
+    EXPECT_NE(classIcon, nullptr);
+    EXPECT_EQ(classIcon, LoadIconA(GetModuleHandleA(nullptr), "MAINICON"));
+}
+
 TEST_F(FormTest, EveryWayOfClosingEndsTheLoop)
 {
     struct Case {
