@@ -16,9 +16,6 @@ namespace {
 const char* const DriverKey = "Software\\Quorvik\\Vantrel\\DriverSettings\\VID_7D2E&PID_0003";
 const char* const DriverValue = "DamperStrength";
 const char* const Caption = "Force feedback wheel";
-// Wine's settings for one program, by its file name.
-const char* const AppDefaultsKey = "Software\\Wine\\AppDefaults\\JqSetup.exe";
-const char* const LoaderDefaultsKey = "Software\\Wine\\AppDefaults\\loader.exe";
 const DWORD Timeout = 30000;
 
 const std::string InstallArguments = " /f /lm /l 0x0409 ";
@@ -132,13 +129,13 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(DeleteUserKey("Software\\Quorvik"));
-        ASSERT_TRUE(DeleteUserKey(AppDefaultsKey));
-        ASSERT_TRUE(DeleteUserKey(LoaderDefaultsKey));
+        ASSERT_TRUE(ClearWineSettings("JqSetup.exe"));
+        ASSERT_TRUE(ClearWineSettings("loader.exe"));
     }
     void TearDown() override
     {
-        DeleteUserKey(AppDefaultsKey);
-        DeleteUserKey(LoaderDefaultsKey);
+        ClearWineSettings("JqSetup.exe");
+        ClearWineSettings("loader.exe");
     }
 };
 
@@ -282,11 +279,8 @@ TEST_F(SetupEndToEnd, PlantedAdvpackIsNeverLoaded)
     std::string bin = BinFolder();
     ASSERT_TRUE(kit.folder.CopyIn(bin + "\\planted_advpack.dll", "ADVPACK.DLL"));
     ASSERT_TRUE(kit.folder.CopyIn(bin + "\\bare_advpack_loader.exe", "loader.exe"));
-    for (const char* program : {"loader.exe", "JqSetup.exe"}) {
-        ASSERT_TRUE(SetUserString(std::string("Software\\Wine\\AppDefaults\\") + program +
-                                      "\\DllOverrides",
-                                  "advpack", "native,builtin"));
-    }
+    for (const char* program : {"loader.exe", "JqSetup.exe"})
+        ASSERT_TRUE(SetWineDllOverride(program, "advpack", "native,builtin"));
     const std::string marker = kit.folder / "advpack-loaded.txt";
 
     // The control: the planted copy is there to be found.
@@ -322,7 +316,7 @@ TEST_F(SetupEndToEnd, InfFileByWindowsVersion)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.version);
         ASSERT_TRUE(DeleteUserKey("Software\\Quorvik"));
-        ASSERT_TRUE(SetUserString(AppDefaultsKey, "Version", c.version));
+        ASSERT_TRUE(SetWineVersion("JqSetup.exe", c.version));
         Kit kit;
         Process setup = kit.StartSetup();
 

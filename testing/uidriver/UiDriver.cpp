@@ -510,4 +510,29 @@ bool DeleteUserKey(const std::string& key)
            ERROR_SUCCESS;
 }
 
+// --- Wine's per-program settings ---------------------------------------------------------------
+
+namespace {
+std::string WineSettingsKey(const std::string& programFile)
+{
+    return "Software\\Wine\\AppDefaults\\" + programFile;
+}
+}  // namespace
+
+bool SetWineDllOverride(const std::string& programFile, const std::string& dll,
+                        const std::string& order)
+{
+    return SetUserString(WineSettingsKey(programFile) + "\\DllOverrides", dll, order);
+}
+
+bool SetWineVersion(const std::string& programFile, const std::string& version)
+{
+    return SetUserString(WineSettingsKey(programFile), "Version", version);
+}
+
+bool ClearWineSettings(const std::string& programFile)
+{
+    return DeleteUserKey(WineSettingsKey(programFile));
+}
+
 }  // namespace uidriver

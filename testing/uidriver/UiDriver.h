@@ -30,6 +30,9 @@ public:
     // Starts commandLine (the program's path as its first word, quoted where needed) with
     // workingFolder as its current folder (empty: the caller's) and the caller's environment with
     // extraEnvironment added or replaced. Check started() for the outcome.
+    // Wine 8 does not read WINEDLLOVERRIDES from this environment (a program started by another
+    // Windows program keeps the overrides the first one was started with): use
+    // SetWineDllOverride, or set the variable for the whole test in CTest.
     static Process Start(const std::string& commandLine, const std::string& workingFolder = {},
                          const Environment& extraEnvironment = {});
 
@@ -135,5 +138,16 @@ bool UserValueExists(const std::string& key, const std::string& name);
 std::string UserString(const std::string& key, const std::string& name);
 // Deletes the key with everything under it; true when it is gone afterwards.
 bool DeleteUserKey(const std::string& key);
+
+// --- Wine's settings for one program, by its file name (HKCU\Software\Wine\AppDefaults) ------
+
+// Where Wine takes a DLL from for that program: e.g. ("JqSetup.exe", "advpack", "native,builtin")
+// prefers a copy in the program's folder, as Windows' own search order would.
+bool SetWineDllOverride(const std::string& programFile, const std::string& dll,
+                        const std::string& order);
+// The Windows version Wine reports to that program: "winxp" (5.1), "winxp64" (5.2), "win7" (6.1).
+bool SetWineVersion(const std::string& programFile, const std::string& version);
+// Back to the prefix's settings for that program.
+bool ClearWineSettings(const std::string& programFile);
 
 }  // namespace uidriver
