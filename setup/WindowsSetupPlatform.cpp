@@ -1,5 +1,10 @@
 #include "WindowsSetupPlatform.h"
 
+// Documented for LoadLibraryExA; older SDKs leave it out.
+#ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
+#endif
+
 namespace jqsetup {
 
 namespace {
