@@ -10,7 +10,6 @@ const char FormWindowClassName[] = "JqVclForm";
 namespace {
 
 const char OwnWindowClass[] = "JqVclControl";
-const char* const FormWindowClass = FormWindowClassName;
 
 // Child windows get ids of their own, away from IDOK/IDCANCEL, which dialog code treats
 // specially.
@@ -180,7 +179,7 @@ void TWinControl::CreateHandle()
     if (!params.Subclass) {
         RegisterWindowClass(OwnWindowClass, nullptr, WindowProc);
         // The program's icon, when the executable has one.
-        RegisterWindowClass(FormWindowClass,
+        RegisterWindowClass(FormWindowClassName,
                             LoadIconA(GetModuleHandleA(nullptr), "MAINICON"), WindowProc);
     }
     HMENU id = nullptr;
@@ -195,8 +194,9 @@ void TWinControl::CreateHandle()
                                   params.Style, Left, Top, Width, Height, parentWindow, id,
                                   GetModuleHandleA(nullptr), this);
     if (!window) {
-        throw Exception("Cannot create the window of " + (Name.empty() ? std::string("a control") : Name) +
-                        " (error " + std::to_string(GetLastError()) + ")");
+        const std::string what = Name.empty() ? std::string("a control") : Name;
+        throw Exception("Cannot create the window of " + what + " (error " +
+                        std::to_string(GetLastError()) + ")");
     }
     if (params.Subclass) {
         Window_ = window;
@@ -217,14 +217,6 @@ void TWinControl::DestroyHandle()
     // WM_NCDESTROY detaches the window from this object (and the children's from theirs).
     if (Window_)
         DestroyWindow(Window_);
-}
-
-void TWinControl::RecreateWnd()
-{
-    if (!Window_)
-        return;
-    DestroyHandle();
-    CreateHandle();
 }
 
 TWinControl* TWinControl::FromHandle(HWND window)

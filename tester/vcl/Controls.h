@@ -154,7 +154,6 @@ protected:
     virtual void CreateParams(TCreateParams& Params);
     // Called once the window exists: push the settings that have no style bit.
     virtual void CreateWnd() {}
-    void RecreateWnd();
     void DestroyHandle();
 
     // Draws the client area (paint routine for WM_PAINT and WM_PRINTCLIENT). Native controls

@@ -1,6 +1,7 @@
 #include "Forms.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 
 #include "StdCtrls.h"
@@ -314,8 +315,10 @@ bool TForm::DialogKey(const MSG& msg)
     }
     if (msg.message == WM_SYSCHAR) {
         char letter = static_cast<char>(std::toupper(static_cast<int>(msg.wParam & 0xFF)));
-        TButton* button = FindButton(
-            this, [letter](TButton& b) { return letter != 0 && AcceleratorOf(b.Caption) == letter; });
+        auto hasLetter = [letter](TButton& b) {
+            return letter != 0 && AcceleratorOf(b.Caption) == letter;
+        };
+        TButton* button = FindButton(this, hasLetter);
         if (!button)
             return false;
         button->Click();

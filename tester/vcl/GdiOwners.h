@@ -148,10 +148,12 @@ private:
 
     static HGDIOBJ CreateBitmapForDc(HDC reference, int width, int height)
     {
+        width = width > 0 ? width : 1;
+        height = height > 0 ? height : 1;
         if (reference)
-            return CreateCompatibleBitmap(reference, width > 0 ? width : 1, height > 0 ? height : 1);
+            return CreateCompatibleBitmap(reference, width, height);
         ScopedWindowDC screen(nullptr);
-        return CreateCompatibleBitmap(screen.Get(), width > 0 ? width : 1, height > 0 ? height : 1);
+        return CreateCompatibleBitmap(screen.Get(), width, height);
     }
 
     // Member order matters: the selection is undone before the bitmap and the DC are deleted.

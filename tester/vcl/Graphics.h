@@ -50,7 +50,10 @@ struct TRect {
 };
 
 inline TPoint Point(int x, int y) { return TPoint{x, y}; }
-inline TRect Rect(int left, int top, int right, int bottom) { return TRect{left, top, right, bottom}; }
+inline TRect Rect(int left, int top, int right, int bottom)
+{
+    return TRect{left, top, right, bottom};
+}
 
 enum TBrushStyle { bsSolid, bsClear };
 enum TPenStyle { psSolid, psDot, psClear };
@@ -155,7 +158,10 @@ public:
     // as it found them.
     class Binding {
     public:
-        Binding(TCanvas& canvas, HDC dc) : Canvas_(canvas), Previous_(canvas.Dc_) { canvas.Dc_ = dc; }
+        Binding(TCanvas& canvas, HDC dc) : Canvas_(canvas), Previous_(canvas.Dc_)
+        {
+            canvas.Dc_ = dc;
+        }
         ~Binding() { Canvas_.Dc_ = Previous_; }
         Binding(const Binding&) = delete;
         Binding& operator=(const Binding&) = delete;

@@ -2,6 +2,7 @@
 // placement, through the application object as the program uses it.
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -98,20 +99,6 @@ protected:
     {
         app->CreateForm(Dialog::Reference);
         return Dialog::Reference;
-    }
-
-    // Runs the application's loop with a watchdog; true when something else ended it.
-    bool RunEndsByItself(DWORD deadlineMs = 5000)
-    {
-        bool timedOut = false;
-        TTimer watchdog(nullptr);
-        watchdog.Interval = static_cast<int>(deadlineMs);
-        watchdog.OnTimer = [&](TObject*) {
-            timedOut = true;
-            app->Terminate();
-        };
-        app->Run();
-        return !timedOut;
     }
 
     void PostToFocus(UINT msg, WPARAM wParam, LPARAM lParam = 0)
@@ -243,8 +230,10 @@ TEST_F(FormTest, EveryWayOfClosingEndsTheLoop)
         local->Run();
         EXPECT_FALSE(timedOut);
         EXPECT_TRUE(local->Terminated());
-        if (c.click)
-            EXPECT_NE(std::find(Dialog::Events.begin(), Dialog::Events.end(), c.click), Dialog::Events.end());
+        if (c.click) {
+            const Log& events = Dialog::Events;
+            EXPECT_NE(std::find(events.begin(), events.end(), c.click), events.end());
+        }
         EXPECT_TRUE(local.Exceptions.empty());
     }
 }
