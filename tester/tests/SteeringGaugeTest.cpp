@@ -305,14 +305,17 @@ void PumpMessages(DWORD ms)
     } while (GetTickCount() - start < ms);
 }
 
-// Through the real message loop: a poll tick that sees the same steering value leaves the gauge
-// alone; a changed value repaints it once, at the new position.
+// Through the window system: a poll tick that sees the same steering value leaves the gauge
+// alone; a changed value asks for one repaint, which draws the new position. Between clearing
+// the update region and reading it back no message is handled, so another program's window
+// passing over the dialog cannot change the outcome.
 TEST_F(SteeringGaugeTest, RepaintedOnlyWhenTheSteeringChanges)
 {
     Dialog().Timer1->Enabled = false;
     Dialog().FFWaveTimer->Enabled = false;
     Dialog().Show();
-    PumpMessages(500);
+    PumpMessages(300);
+    const HWND group = Dialog().AxisGroupBox->Handle();
 
     CanvasRecorder recorder;
     Dialog().WheelPaintBox->Canvas.Observer = &recorder;
@@ -324,11 +327,15 @@ TEST_F(SteeringGaugeTest, RepaintedOnlyWhenTheSteeringChanges)
                  {-32768, false}, {0, true},    {0, false}};
     for (const auto& step : steps) {
         SCOPED_TRACE(testing::Message() << "steering " << step.steering);
-        PumpMessages(50);
+        PumpMessages(20);
+        ValidateRect(group, nullptr);
         recorder.calls.clear();
+
         fakedi::SetState(opened.wheel, WheelReading(step.steering));
         PollTick(Dialog());
-        PumpMessages(100);
+        RECT dirty;
+        EXPECT_EQ(GetUpdateRect(group, &dirty, FALSE) != FALSE, step.repaints);
+        UpdateWindow(group);
 
         int paints = 0;
         for (const std::string& call : recorder.calls)
