@@ -120,9 +120,11 @@ const char* InstallerFor(unsigned short processorArchitecture)
 
 const char* VerbFor(bool elevate) { return elevate ? "runas" : "open"; }
 
+// The C runtime's own _snprintf (a cut result comes back as -1 or the full size): MinGW's C99
+// snprintf would add some 16 KiB of floating-point formatting this never uses.
 bool JoinPath(TextBuffer& path, const char* folder, const char* file)
 {
-    int length = folder[0] ? std::snprintf(path, TextBufferSize, "%s\\%s", folder, file) : -1;
+    int length = folder[0] ? _snprintf(path, TextBufferSize, "%s\\%s", folder, file) : -1;
     if (length < 0 || length >= TextBufferSize) {
         path[0] = '\0';
         return false;

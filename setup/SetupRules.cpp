@@ -17,11 +17,13 @@ const unsigned short ArchitectureAmd64 = 9;
 const int FirstVistaVersion = 60;
 const int InfCommandNumber = 1;
 
-// snprintf into the buffer; false, and an empty text, when the result was cut short.
+// Formats into the buffer; false, and an empty text, when the result does not fit. The C
+// runtime's own _snprintf does it (a cut result comes back as -1 or the full size); the C99
+// snprintf of MinGW would add some 16 KiB of floating-point formatting this never uses.
 template <typename... Values>
 bool FormatWhole(TextBuffer& buffer, const char* format, Values... values)
 {
-    int length = std::snprintf(buffer, TextBufferSize, format, values...);
+    int length = _snprintf(buffer, TextBufferSize, format, values...);
     if (length < 0 || length >= TextBufferSize) {
         buffer[0] = '\0';
         return false;
