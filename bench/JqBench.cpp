@@ -7,13 +7,15 @@
 //       in turn (A B A B ...) so they share the machine's conditions; one unmeasured warm-up
 //       start each. Prints one line per program: "startup <label> median_ms=... runs_ms=...".
 //
-//   jq_bench cpu <seconds> [--wheel rest|turning] <program>
-//       Starts the program, waits for its painted window and lets it settle, then prints
-//       "BEGIN pid=<id>", waits <seconds>, prints "END", closes its window and prints
-//       "EXIT <code>". The caller samples the CPU time on the Linux side (the Wine process, the
-//       wineserver, the X server) between BEGIN and END: Wine's GetProcessTimes reports nothing
-//       for another process. With --wheel, the virtual wheel's shared block is held open from
-//       before the start to the end, the wheel at rest or turning all the time (its sweep).
+//   jq_bench cpu <seconds> <marks file> [--wheel rest|turning] <program>
+//       Starts the program, waits for its painted window and lets it settle, then writes the line
+//       "BEGIN pid=<id>" to the marks file, waits <seconds>, writes "END", closes the program's
+//       window and writes "EXIT <code>"; it fails unless the program ends with 0. The caller
+//       watches the file and samples the CPU time on the Linux side (the Wine process, the
+//       wineserver, the X server) at BEGIN and END: Wine's GetProcessTimes reports nothing for
+//       another process, and a file, unlike this program's output, reaches the caller at once.
+//       With --wheel, the virtual wheel's shared block is held open from before the start to
+//       the end, the wheel at rest or turning all the time (its sweep).
 //
 // <program> is "label|probes|command line"; probes are "x,y,RRGGBB" in client coordinates,
 // separated by ';'. The window counts as painted when it is visible and the screen shows every
@@ -22,6 +24,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string>
@@ -214,7 +217,21 @@ const DWORD SettleMs = 2000;
 
 enum class Wheel { None, AtRest, Turning };
 
-int Cpu(double seconds, Wheel wheelMode, const Program& program)
+// Appends one line to the marks file, at once.
+void Mark(const std::string& marksFile, const char* format, ...)
+{
+    FILE* file = fopen(marksFile.c_str(), "a");
+    if (!file)
+        return;
+    va_list arguments;
+    va_start(arguments, format);
+    vfprintf(file, format, arguments);
+    va_end(arguments);
+    fputc('\n', file);
+    fclose(file);
+}
+
+int Cpu(double seconds, const std::string& marksFile, Wheel wheelMode, const Program& program)
 {
     vwheel::Control wheel;
     if (wheelMode != Wheel::None) {
@@ -244,22 +261,19 @@ int Cpu(double seconds, Wheel wheelMode, const Program& program)
     }
 
     const double wallBefore = Now();
-    printf("BEGIN pid=%lu\n", process.id());
-    fflush(stdout);
+    Mark(marksFile, "BEGIN pid=%lu", process.id());
     Sleep(static_cast<DWORD>(seconds * 1000));
-    printf("END wall_ms=%.0f\n", Now() - wallBefore);
-    fflush(stdout);
+    Mark(marksFile, "END wall_ms=%.0f", Now() - wallBefore);
 
     const DWORD code = CloseAndWait(process, window);
-    printf("EXIT %lu\n", code);
-    fflush(stdout);
+    Mark(marksFile, "EXIT %lu", code);
     return code == 0 ? 0 : 1;
 }
 
 int Usage()
 {
     fprintf(stderr, "usage: jq_bench startup <runs> <program>...\n"
-                    "       jq_bench cpu <seconds> [--wheel rest|turning] <program>\n"
+                    "       jq_bench cpu <seconds> <marks file> [--wheel rest|turning] <program>\n"
                     "<program>: \"label|x,y,RRGGBB[;x,y,RRGGBB...]|command line\"\n");
     return 2;
 }
@@ -272,13 +286,17 @@ int main(int argc, char** argv)
         return Usage();
     const std::string command = argv[1];
     int first = 3;
+    std::string marksFile;
     Wheel wheel = Wheel::None;
-    if (command == "cpu" && argc > 5 && std::string(argv[3]) == "--wheel") {
-        const std::string mode = argv[4];
-        if (mode != "rest" && mode != "turning")
-            return Usage();
-        wheel = mode == "rest" ? Wheel::AtRest : Wheel::Turning;
-        first = 5;
+    if (command == "cpu") {
+        marksFile = argv[first++];
+        if (argc > first + 2 && std::string(argv[first]) == "--wheel") {
+            const std::string mode = argv[first + 1];
+            if (mode != "rest" && mode != "turning")
+                return Usage();
+            wheel = mode == "rest" ? Wheel::AtRest : Wheel::Turning;
+            first += 2;
+        }
     }
     std::vector<Program> programs;
     for (int i = first; i < argc; ++i) {
@@ -292,6 +310,6 @@ int main(int argc, char** argv)
     if (command == "startup")
         return Startup(atoi(argv[2]), programs);
     if (command == "cpu" && programs.size() == 1)
-        return Cpu(atof(argv[2]), wheel, programs[0]);
+        return Cpu(atof(argv[2]), marksFile, wheel, programs[0]);
     return Usage();
 }
