@@ -55,8 +55,9 @@ TEST(TickAllocations, RunningTicksAllocateNothing)
         }
         EXPECT_EQ(made, 0) << "heap allocations in " << ticks << " ticks";
         // The ticks did their work: read the wheel, or played the force.
-        if (scenario.reaches != fakedi::Method::Count)
+        if (scenario.reaches != fakedi::Method::Count) {
             EXPECT_GT(CallsReached(scenario), callsBefore);
+        }
     }
 }
 

@@ -1,9 +1,9 @@
 // The wave tick runs every 10 ms and the gauge repaints whenever the steering moves, for as long
 // as the tester is open: neither may allocate. This program counts every heap allocation it
-// makes: operator new is replaced here, and malloc, calloc and realloc are wrapped by the linker
-// for this program only.
+// makes.
 #include <cstdlib>
-#include <new>
+
+#include "AllocationCounter.h"
 
 #include <gtest/gtest.h>
 
@@ -11,69 +11,9 @@
 #include "WaveGaugeTestSupport.h"
 
 namespace {
-long Allocations = 0;
 // Keeps the compiler from dropping the allocations the counter check makes.
 void* volatile Sink = nullptr;
 } // namespace
-
-extern "C" {
-void* __real_malloc(size_t size);
-void* __real_calloc(size_t count, size_t size);
-void* __real_realloc(void* block, size_t size);
-
-void* __wrap_malloc(size_t size)
-{
-    ++Allocations;
-    return __real_malloc(size);
-}
-
-void* __wrap_calloc(size_t count, size_t size)
-{
-    ++Allocations;
-    return __real_calloc(count, size);
-}
-
-void* __wrap_realloc(void* block, size_t size)
-{
-    ++Allocations;
-    return __real_realloc(block, size);
-}
-}
-
-void* operator new(size_t size)
-{
-    ++Allocations;
-    if (void* block = __real_malloc(size ? size : 1))
-        return block;
-    throw std::bad_alloc();
-}
-
-void* operator new[](size_t size)
-{
-    return operator new(size);
-}
-
-// Every block, from operator new too, comes from malloc: hand it back with free.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* block) noexcept
-{
-    free(block);
-}
-
-void operator delete[](void* block) noexcept
-{
-    free(block);
-}
-
-void operator delete(void* block, size_t) noexcept
-{
-    free(block);
-}
-
-void operator delete[](void* block, size_t) noexcept
-{
-    free(block);
-}
 
 namespace {
 
@@ -83,9 +23,9 @@ using namespace wavegauge;
 template <class Work>
 long AllocationsOf(Work work)
 {
-    const long before = Allocations;
+    const long before = HeapAllocations();
     work();
-    return Allocations - before;
+    return HeapAllocations() - before;
 }
 
 TEST(WaveGaugeAllocations, TheCountersSeeAllocations)

@@ -1,97 +1,29 @@
 // ReadControllerState and SetConstantForce run every 25 and 10 ms for as long as the tester is
-// open: they must not allocate. This program counts every heap allocation it makes: operator new
-// is replaced here, and malloc, calloc and realloc are wrapped by the linker for this program only
-// (which also catches operator new of the runtime, since it allocates through malloc).
+// open: they must not allocate. This program counts every heap allocation it makes.
 #include "Controllers.h"
 #include "FakeDirectInput.h"
 
 #include <cstdlib>
-#include <new>
+
+#include "AllocationCounter.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-long Allocations = 0;
 // Keeps the compiler from dropping the allocations the counter check makes.
 void* volatile Sink = nullptr;
-}
-
-extern "C" {
-void* __real_malloc(size_t size);
-void* __real_calloc(size_t count, size_t size);
-void* __real_realloc(void* block, size_t size);
-
-void* __wrap_malloc(size_t size)
-{
-    ++Allocations;
-    return __real_malloc(size);
-}
-
-void* __wrap_calloc(size_t count, size_t size)
-{
-    ++Allocations;
-    return __real_calloc(count, size);
-}
-
-void* __wrap_realloc(void* block, size_t size)
-{
-    ++Allocations;
-    return __real_realloc(block, size);
-}
-}
-
-void* operator new(size_t size)
-{
-    ++Allocations;
-    if (void* block = __real_malloc(size ? size : 1))
-        return block;
-    throw std::bad_alloc();
-}
-
-void* operator new[](size_t size)
-{
-    return operator new(size);
-}
-
-namespace {
-// Every block, from operator new too, comes from malloc: hand it back with free.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void Release(void* block)
-{
-    free(block);
-}
 }  // namespace
-
-void operator delete(void* block) noexcept
-{
-    Release(block);
-}
-
-void operator delete[](void* block) noexcept
-{
-    Release(block);
-}
-
-void operator delete(void* block, size_t) noexcept
-{
-    Release(block);
-}
-
-void operator delete[](void* block, size_t) noexcept
-{
-    Release(block);
-}
 
 namespace {
 
 TEST(ControllerAllocations, TheCountersSeeAllocations)
 {
-    const long before = Allocations;
+    const long before = HeapAllocations();
     int* number = new int(1);
     Sink = number;
     void* block = malloc(16);
     Sink = block;
-    EXPECT_EQ(Allocations - before, 2);
+    EXPECT_EQ(HeapAllocations() - before, 2);
     delete number;
     free(block);
 }
@@ -108,7 +40,7 @@ TEST(ControllerAllocations, ReadingAndForcesAllocateNothing)
     fakedi::SetCallLog(false);
 
     const int rounds = 2000;
-    const long before = Allocations;
+    const long before = HeapAllocations();
     for (int round = 0; round < rounds; ++round) {
         DIJOYSTATE2 state = {};
         state.rgdwPOV[0] = 0xFFFFFFFF;
@@ -119,7 +51,7 @@ TEST(ControllerAllocations, ReadingAndForcesAllocateNothing)
         if (round % 100 == 99)
             StopForce(0);
     }
-    const long made = Allocations - before;
+    const long made = HeapAllocations() - before;
 
     // The loop did reach DirectInput: reads, acquisitions and played forces.
     EXPECT_GE(fakedi::CallCount(fakedi::Method::GetDeviceState, wheel), rounds / 2);

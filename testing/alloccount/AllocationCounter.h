@@ -1,5 +1,5 @@
 // Counts every heap allocation of the program it is linked into: operator new is replaced, and
-// malloc, calloc and realloc are wrapped by the linker (the target bench_allocation_counter adds
+// malloc, calloc and realloc are wrapped by the linker (the target jq_allocation_counter adds
 // the --wrap options), which also catches the runtime's own allocations through malloc.
 #pragma once
 
