@@ -34,7 +34,7 @@ bool ExactlyOne(DWORD flags, DWORD a, DWORD b)
 
 int AxisCount(const VirtualDevice& device)
 {
-    const int axes = device.spec.axes;
+    const int axes = device.traits.axes;
     return axes < 0 ? 0 : (axes > MaxAxes ? MaxAxes : axes);
 }
 
@@ -99,7 +99,7 @@ int FakeDevice::AxisAt(DWORD offsetOrId, bool byOffset) const
 int FakeDevice::Actuators() const
 {
     const int axes = AxisCount(*device_);
-    return device_->spec.forceAxes < axes ? device_->spec.forceAxes : axes;
+    return device_->traits.forceAxes < axes ? device_->traits.forceAxes : axes;
 }
 
 void FakeDevice::EffectFreed(FakeEffect* effect)
@@ -181,7 +181,7 @@ STDMETHODIMP FakeDevice::EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKA callback, LP
     DIDEVICEOBJECTINSTANCEA object;
     bool stopped = false;
     for (int i = 0; i < AxisCount(*device_) && !stopped; ++i) {
-        const bool actuator = i < device_->spec.forceAxes;
+        const bool actuator = i < device_->traits.forceAxes;
         if ((types && !(types & DIDFT_ABSAXIS)) || (actuatorsOnly && !actuator))
             continue;
         const DWORD typeId = DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(i) | (actuator ? DIDFT_FFACTUATOR : 0);
@@ -190,13 +190,13 @@ STDMETHODIMP FakeDevice::EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKA callback, LP
         stopped = callback(&object, context) == DIENUM_STOP;
     }
     if (!actuatorsOnly && (!types || (types & DIDFT_PSHBUTTON))) {
-        for (int i = 0; i < device_->spec.buttons && i < 128 && !stopped; ++i) {
+        for (int i = 0; i < device_->traits.buttons && i < 128 && !stopped; ++i) {
             FillObject(&object, GUID_Button, DIJOFS_BUTTON(i), DIDFT_PSHBUTTON | DIDFT_MAKEINSTANCE(i), 0, "Button");
             stopped = callback(&object, context) == DIENUM_STOP;
         }
     }
     if (!actuatorsOnly && (!types || (types & DIDFT_POV))) {
-        for (int i = 0; i < device_->spec.povs && i < 4 && !stopped; ++i) {
+        for (int i = 0; i < device_->traits.povs && i < 4 && !stopped; ++i) {
             FillObject(&object, GUID_POV, DIJOFS_POV(i), DIDFT_POV | DIDFT_MAKEINSTANCE(i), 0, "Hat Switch");
             stopped = callback(&object, context) == DIENUM_STOP;
         }
@@ -247,7 +247,7 @@ STDMETHODIMP FakeDevice::SetProperty(REFGUID property, LPCDIPROPHEADER header)
         if (header->dwSize != sizeof(DIPROPDWORD) || header->dwHow != DIPH_DEVICE || header->dwObj != 0 ||
             call.dwordValue > DIPROPAUTOCENTER_ON)
             return Finish(call, DIERR_INVALIDPARAM);
-        if (device_->spec.forceAxes == 0)
+        if (device_->traits.forceAxes == 0)
             return Finish(call, DIERR_UNSUPPORTED);
         autoCenter_ = call.dwordValue;
         return Finish(call, FaultAfter(call, DI_OK));

@@ -145,13 +145,13 @@ void FillInstance(const VirtualDevice& device, DIDEVICEINSTANCEA* instance)
     instance->dwSize = sizeof(*instance);
     instance->guidInstance = device.instanceGuid;
     instance->guidProduct = device.productGuid;
-    if (device.spec.productId == WheelProductId)
+    if (device.traits.productId == WheelProductId)
         instance->dwDevType = DI8DEVTYPE_DRIVING | (DI8DEVTYPEDRIVING_DUALPEDALS << 8) | DIDEVTYPE_HID;
     else
         instance->dwDevType = DI8DEVTYPE_JOYSTICK | (DI8DEVTYPEJOYSTICK_STANDARD << 8) | DIDEVTYPE_HID;
-    CopyText(instance->tszInstanceName, device.spec.instanceName);
-    CopyText(instance->tszProductName, device.spec.productName);
-    if (device.spec.forceAxes > 0)
+    CopyText(instance->tszInstanceName, device.traits.instanceName);
+    CopyText(instance->tszProductName, device.traits.productName);
+    if (device.traits.forceAxes > 0)
         instance->guidFFDriver = device.instanceGuid;
     instance->wUsagePage = 0x01;   // generic desktop
     instance->wUsage = 0x04;       // joystick
@@ -334,7 +334,7 @@ STDMETHODIMP FakeDirectInput::EnumDevices(DWORD deviceClass, LPDIENUMDEVICESCALL
             DevicePtr device = detail::FindDevice(i);
             if ((flags & DIEDFL_ATTACHEDONLY) && !device->plugged)
                 continue;
-            if ((flags & DIEDFL_FORCEFEEDBACK) && device->spec.forceAxes == 0)
+            if ((flags & DIEDFL_FORCEFEEDBACK) && device->traits.forceAxes == 0)
                 continue;
             DIDEVICEINSTANCEA instance;
             FillInstance(*device, &instance);
@@ -378,37 +378,37 @@ DIJOYSTATE2 NeutralState()
     return state;
 }
 
-DeviceId AddDevice(const DeviceSpec& spec)
+DeviceId AddDevice(const DeviceTraits& traits)
 {
     World& world = TheWorld();
     DevicePtr device = std::make_shared<VirtualDevice>();
     device->id = static_cast<DeviceId>(world.devices.size());
-    device->spec = spec;
+    device->traits = traits;
     device->state = NeutralState();
     device->instanceGuid = InstanceGuidFor(device->id);
-    device->productGuid = ProductGuidFor(spec.productId);
+    device->productGuid = ProductGuidFor(traits.productId);
     world.devices.push_back(device);
     return device->id;
 }
 
 DeviceId AddWheel(int forceAxes)
 {
-    DeviceSpec spec;
-    spec.productId = WheelProductId;
-    spec.instanceName = "Force Feedback Wheel";
-    spec.productName = "Force Feedback Wheel";
-    spec.axes = 2;
-    spec.forceAxes = forceAxes;
-    return AddDevice(spec);
+    DeviceTraits traits;
+    traits.productId = WheelProductId;
+    traits.instanceName = "Force Feedback Wheel";
+    traits.productName = "Force Feedback Wheel";
+    traits.axes = 2;
+    traits.forceAxes = forceAxes;
+    return AddDevice(traits);
 }
 
 DeviceId AddController(DWORD productId, int forceAxes)
 {
-    DeviceSpec spec;
-    spec.productId = productId;
-    spec.axes = forceAxes > 2 ? forceAxes : 2;
-    spec.forceAxes = forceAxes;
-    return AddDevice(spec);
+    DeviceTraits traits;
+    traits.productId = productId;
+    traits.axes = forceAxes > 2 ? forceAxes : 2;
+    traits.forceAxes = forceAxes;
+    return AddDevice(traits);
 }
 
 int DeviceCount()
@@ -421,17 +421,17 @@ GUID InstanceGuid(DeviceId device)
     return InstanceGuidFor(device);
 }
 
-void SetSpec(DeviceId device, const DeviceSpec& spec)
+void SetTraits(DeviceId device, const DeviceTraits& traits)
 {
     if (DevicePtr found = FindDevice(device)) {
-        found->spec = spec;
-        found->productGuid = ProductGuidFor(spec.productId);
+        found->traits = traits;
+        found->productGuid = ProductGuidFor(traits.productId);
     }
 }
 
-const DeviceSpec& Spec(DeviceId device)
+const DeviceTraits& TraitsOf(DeviceId device)
 {
-    return FindDevice(device)->spec;
+    return FindDevice(device)->traits;
 }
 
 void SetState(DeviceId device, const DIJOYSTATE2& state)

@@ -88,7 +88,7 @@ const char* MethodName(Method method);
 // Every method that answers an HRESULT, so a test can make each fail in turn.
 std::vector<Method> FallibleMethods();
 
-struct DeviceSpec {
+struct DeviceTraits {
     DWORD productId = OtherProductId;
     std::string instanceName = "Game Controller";
     std::string productName = "Game Controller";
@@ -99,7 +99,7 @@ struct DeviceSpec {
 };
 
 // Adds a plugged-in device; its state starts neutral (axes 0, no button, hats centred).
-DeviceId AddDevice(const DeviceSpec& spec);
+DeviceId AddDevice(const DeviceTraits& traits);
 // The wheel: steering X, combined pedals Y, 12 buttons, one hat, 1 or 2 force axes.
 DeviceId AddWheel(int forceAxes = 1);
 // Another game controller: two axes, 12 buttons, one hat.
@@ -108,8 +108,8 @@ int DeviceCount();
 // The guidInstance EnumDevices reports for a device.
 GUID InstanceGuid(DeviceId device);
 // Replaces a device's description; objects already created see it at their next call.
-void SetSpec(DeviceId device, const DeviceSpec& spec);
-const DeviceSpec& Spec(DeviceId device);
+void SetTraits(DeviceId device, const DeviceTraits& traits);
+const DeviceTraits& TraitsOf(DeviceId device);
 
 // What GetDeviceState delivers (the whole DIJOYSTATE2).
 void SetState(DeviceId device, const DIJOYSTATE2& state);

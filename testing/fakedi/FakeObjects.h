@@ -15,7 +15,7 @@ const int MaxAxes = 8;
 // its motor is doing.
 struct VirtualDevice {
     DeviceId id = 0;
-    DeviceSpec spec;
+    DeviceTraits traits;
     bool plugged = true;
     DIJOYSTATE2 state;
     GUID instanceGuid;
@@ -110,7 +110,7 @@ public:
     bool HasFormat() const { return formatSize_ != 0; }
     // The axis instance at a data-format offset or object id, or -1.
     int AxisAt(DWORD offsetOrId, bool byOffset) const;
-    bool IsActuator(int axis) const { return axis >= 0 && axis < device_->spec.forceAxes; }
+    bool IsActuator(int axis) const { return axis >= 0 && axis < device_->traits.forceAxes; }
     int Actuators() const;
     void EffectCreated() { ++effects_; }
     void EffectFreed(FakeEffect* effect);

@@ -106,18 +106,18 @@ void VirtualWheel::Sync(SharedBlock& block)
         fakedi::ClearFaults();
         for (int i = 0; i < vwheel::Slots; ++i) {
             const vwheel::Slot& slot = block.slots[i];
-            fakedi::DeviceSpec spec;
-            spec.productId = slot.productId;
-            spec.instanceName = slot.name;
-            spec.productName = slot.name;
-            spec.axes = slot.axes;
-            spec.forceAxes = slot.forceAxes;
+            fakedi::DeviceTraits traits;
+            traits.productId = slot.productId;
+            traits.instanceName = slot.name;
+            traits.productName = slot.name;
+            traits.axes = slot.axes;
+            traits.forceAxes = slot.forceAxes;
             while (fakedi::DeviceCount() <= i)
-                fakedi::AddDevice(spec);
-            const fakedi::DeviceSpec& current = fakedi::Spec(i);
-            if (current.productId != spec.productId || current.instanceName != spec.instanceName ||
-                current.axes != spec.axes || current.forceAxes != spec.forceAxes)
-                fakedi::SetSpec(i, spec);
+                fakedi::AddDevice(traits);
+            const fakedi::DeviceTraits& current = fakedi::TraitsOf(i);
+            if (current.productId != traits.productId || current.instanceName != traits.instanceName ||
+                current.axes != traits.axes || current.forceAxes != traits.forceAxes)
+                fakedi::SetTraits(i, traits);
             if (slot.used && slot.plugged)
                 fakedi::Plug(i);
             else if (fakedi::IsPlugged(i))

@@ -52,11 +52,11 @@ std::vector<Method> MethodsOf(const std::vector<Call>& calls)
 
 DeviceId AddNamedController(int number, DWORD productId = fakedi::OtherProductId)
 {
-    fakedi::DeviceSpec spec;
-    spec.productId = productId;
-    spec.instanceName = "Controller " + std::to_string(number);
-    spec.productName = "Product " + std::to_string(number);
-    return fakedi::AddDevice(spec);
+    fakedi::DeviceTraits traits;
+    traits.productId = productId;
+    traits.instanceName = "Controller " + std::to_string(number);
+    traits.productName = "Product " + std::to_string(number);
+    return fakedi::AddDevice(traits);
 }
 
 class ControllersTest : public ::testing::Test {
@@ -198,10 +198,10 @@ TEST_F(ControllersTest, ForceAxesAreCountedAndCappedAtTwo)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.actuators);
         fakedi::Reset();
-        fakedi::DeviceSpec spec;
-        spec.axes = 3;
-        spec.forceAxes = c.actuators;
-        const DeviceId device = fakedi::AddDevice(spec);
+        fakedi::DeviceTraits traits;
+        traits.axes = 3;
+        traits.forceAxes = c.actuators;
+        const DeviceId device = fakedi::AddDevice(traits);
 
         ASSERT_EQ(OpenControllers(window_), 0);
         const ControllerRecord* record = ControllerAt(0);
