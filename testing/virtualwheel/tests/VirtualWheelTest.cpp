@@ -1,5 +1,6 @@
 // The virtual wheel: its control tools, and the DLL end to end in a program that opens the
 // controller layer through the real dinput8 import.
+#include "UiDriver.h"
 #include "VirtualWheelControl.h"
 
 #include <algorithm>
@@ -145,17 +146,8 @@ private:
 
 std::vector<std::string> ReadLines(const std::string& path)
 {
+    const std::string text = uidriver::ReadTextFile(path);
     std::vector<std::string> lines;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return lines;
-    std::string text;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0)
-        text.append(buffer, got);
-    CloseHandle(file);
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
