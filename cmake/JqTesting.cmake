@@ -15,11 +15,16 @@ if(JQ_BUILD_TESTS)
 endif()
 
 # jq_add_test(NAME <name> COMMAND <target> [args...] [PREFIX <prefix>] [ARCH win32|win64]
-#             [ENVIRONMENT k=v ...] [TIMEOUT s])
+#             [ENVIRONMENT k=v ...] [TIMEOUT s] [OWN_DISPLAY])
 # Runs the command under Wine in the named prefix (default: "default", 64-bit). Tests that change
-# a prefix's registry or processes should have a prefix of their own.
+# a prefix's registry or processes should have a prefix of their own. A test that reads pixels
+# from the screen or sends keys needs OWN_DISPLAY and a prefix of its own: tests run in parallel,
+# and another test's window could cover its dialog or take the focus.
 function(jq_add_test)
-  cmake_parse_arguments(T "" "NAME;PREFIX;ARCH;TIMEOUT" "COMMAND;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(T "OWN_DISPLAY" "NAME;PREFIX;ARCH;TIMEOUT" "COMMAND;ENVIRONMENT" ${ARGN})
+  if(T_OWN_DISPLAY)
+    list(APPEND T_ENVIRONMENT JQ_OWN_DISPLAY=1)
+  endif()
   if(NOT T_PREFIX)
     set(T_PREFIX default)
   endif()
