@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -167,16 +168,21 @@ bool Contains(const std::vector<std::string>& lines, const std::string& wanted)
     return std::find(lines.begin(), lines.end(), wanted) != lines.end();
 }
 
-// Waits, with a limit, until the file holds the line.
-bool WaitForLine(const std::string& path, const std::string& wanted, DWORD timeoutMs)
+// Waits, with a limit, until the condition holds.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < timeoutMs) {
-        if (Contains(ReadLines(path), wanted))
+        if (condition())
             return true;
         Sleep(50);
     }
     return false;
+}
+
+bool WaitForLine(const std::string& path, const std::string& wanted, DWORD timeoutMs)
+{
+    return WaitUntil([&] { return Contains(ReadLines(path), wanted); }, timeoutMs);
 }
 
 int CountEntries(const std::vector<LogEntry>& log, const char* event, const char* key, const char* value)
@@ -332,7 +338,12 @@ TEST_F(VirtualWheelTest, AProgramSeesTheWheelReadsItAndReleasesEverything)
     EXPECT_EQ(control_.DllProcess(), host.Id()) << "our dinput8.dll was not the one loaded";
 
     control_.UnplugWheel();
-    EXPECT_EQ(host.Wait(30000), 0) << "the program did not end on WM_DEVICECHANGE";
+    EXPECT_TRUE(WaitUntil([&] { return FindEntry(vwheel::ReadLog(logPath), "devicechange") != nullptr; }, 30000))
+        << "the wheel did not send WM_DEVICECHANGE";
+    EXPECT_TRUE(WaitForLine(report, "count 0", 30000))
+        << "the program did not rescan on WM_DEVICECHANGE";
+    PostMessageA(FindWindowA("VirtualWheelHost", nullptr), WM_CLOSE, 0, 0);
+    EXPECT_EQ(host.Wait(30000), 0) << "the program did not end on WM_CLOSE";
 
     const std::vector<std::string> lines = ReadLines(report);
     const std::vector<std::string> expected = {
@@ -369,7 +380,9 @@ TEST_F(VirtualWheelTest, AProgramSeesTheWheelReadsItAndReleasesEverything)
     EXPECT_EQ(CountEntries(log, "start", "dev", "0"), 1);
     EXPECT_GE(CountEntries(log, "unacquire", "hr", "0x00000000"), 1);
     EXPECT_EQ(CountEntries(log, "devicechange", "wparam", "0x8004"), 1);
-    EXPECT_EQ(FindEntry(log, "devicechange")->Field("delivered"), "1");
+    const LogEntry* change = FindEntry(log, "devicechange");
+    ASSERT_NE(change, nullptr);
+    EXPECT_EQ(change->Field("delivered"), "1");
     // Two opens (before and after the device change): everything made was released to zero.
     for (const char* object : {"dinput", "device", "effect"}) {
         SCOPED_TRACE(object);

@@ -1,6 +1,7 @@
 // A tiny windowed program for the virtual wheel's end-to-end test. It opens the controller layer
 // through the real dinput8 import (the virtual wheel lies beside it), reports what it sees to the
-// file named by its first argument, and rescans on WM_DEVICECHANGE as the tester's dialog does.
+// file named by its first argument, rescans on WM_DEVICECHANGE as the tester's dialog does, and
+// ends on WM_CLOSE.
 #include "Controllers.h"
 
 #include <stdarg.h>
@@ -51,6 +52,11 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         CloseControllers();
         OpenControllers(window);
         DescribeControllers();
+        return 0;
+    }
+    // The test closes the program only after the wheel has logged the delivered change: the
+    // wheel writes that line once this handler has returned, and ending here would cut it off.
+    if (message == WM_CLOSE) {
         PostQuitMessage(0);
         return 0;
     }
