@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +18,7 @@
 namespace {
 
 using uidriver::Process;
+using uidriver::WaitUntil;
 using uidriver::TempFolder;
 using vwheel::LogEntry;
 
@@ -33,18 +33,6 @@ const DWORD ExitTimeoutMs = 15000;
 const char WheelDevice[] = "0";
 const long PlayedResult = 0;                // DI_OK: the force reached the motor
 const long UpdateFlags = 0x20000140;        // direction, type-specific parameters, start
-
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
-{
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (condition())
-            return true;
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        Sleep(10);
-    }
-}
 
 bool Is(const LogEntry& entry, const char* event)
 {

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +18,7 @@
 namespace {
 
 using uidriver::Process;
+using uidriver::WaitUntil;
 using uidriver::TempFolder;
 
 const char DialogCaption[] = "Force Feedback Wheel Test";
@@ -71,18 +71,6 @@ std::string Hex(COLORREF color)
     snprintf(text, sizeof text, "#%02X%02X%02X", GetRValue(color), GetGValue(color),
              GetBValue(color));
     return text;
-}
-
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
-{
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (condition())
-            return true;
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        Sleep(20);
-    }
 }
 
 // A windowed control as its parent lays it out.

@@ -101,6 +101,18 @@ private:
 
 }  // namespace
 
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        Sleep(PollMs);
+    }
+}
+
 // --- Process -----------------------------------------------------------------------------------
 
 Process::Process(Process&& other) noexcept
@@ -336,14 +348,9 @@ bool WriteTextFile(const std::string& path, const std::string& contents)
 
 bool WaitForFileText(const std::string& path, const std::string& needle, DWORD timeoutMs)
 {
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (FileExists(path) && ReadTextFile(path).find(needle) != std::string::npos)
-            return true;
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        Sleep(PollMs);
-    }
+    return WaitUntil([&] {
+        return FileExists(path) && ReadTextFile(path).find(needle) != std::string::npos;
+    }, timeoutMs);
 }
 
 // --- Windows -----------------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,6 +16,9 @@
 namespace uidriver {
 
 using Environment = std::vector<std::pair<std::string, std::string>>;
+
+// Checks the condition every 30 ms until it holds (true) or timeoutMs has passed (false).
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
 // A started program. Kills the process on destruction unless it has been seen to end.
 class Process

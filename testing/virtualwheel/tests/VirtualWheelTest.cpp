@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -15,6 +14,7 @@
 
 namespace {
 
+using uidriver::WaitUntil;
 using vwheel::LogEntry;
 
 // Where the build puts its programs. JQ_BIN_DIR is a Unix path; Wine shows / as drive Z:.
@@ -166,18 +166,6 @@ std::vector<std::string> ReadLines(const std::string& path)
 bool Contains(const std::vector<std::string>& lines, const std::string& wanted)
 {
     return std::find(lines.begin(), lines.end(), wanted) != lines.end();
-}
-
-// Waits, with a limit, until the condition holds.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
-{
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs) {
-        if (condition())
-            return true;
-        Sleep(50);
-    }
-    return false;
 }
 
 bool WaitForLine(const std::string& path, const std::string& wanted, DWORD timeoutMs)
