@@ -30,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "Clock.h"
 #include "UiDriver.h"
 #include "VirtualWheelControl.h"
 
@@ -151,29 +152,17 @@ DWORD CloseAndWait(uidriver::Process& process, HWND window)
     return process.ExitCode();
 }
 
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
 const DWORD WindowTimeoutMs = 30000;
 
 // One start to the painted window; negative when the window did not come.
 double MeasureStartup(const Program& program)
 {
-    const double start = Now();
+    const double start = NowMs();
     uidriver::Process process = uidriver::Process::Start(program.commandLine, program.folder);
     if (!process.started())
         return -1;
     HWND window = WaitForPaintedWindow(process, program.probes, WindowTimeoutMs);
-    const double painted = Now();
+    const double painted = NowMs();
     if (!window)
         return -1;
     CloseAndWait(process, window);
@@ -260,10 +249,10 @@ int Cpu(double seconds, const std::string& marksFile, Wheel wheelMode, const Pro
         return 1;
     }
 
-    const double wallBefore = Now();
+    const double wallBefore = NowMs();
     Mark(marksFile, "BEGIN pid=%lu", process.id());
     Sleep(static_cast<DWORD>(seconds * 1000));
-    Mark(marksFile, "END wall_ms=%.0f", Now() - wallBefore);
+    Mark(marksFile, "END wall_ms=%.0f", NowMs() - wallBefore);
 
     const DWORD code = CloseAndWait(process, window);
     Mark(marksFile, "EXIT %lu", code);

@@ -9,21 +9,10 @@
 #include <vector>
 
 #include "AllocationCounter.h"
+#include "Clock.h"
 #include "TickRig.h"
 
 namespace {
-
-double NowUs()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
-}
 
 double Percentile(std::vector<double> values, double fraction)
 {
@@ -54,11 +43,11 @@ int main(int argc, char** argv)
         for (int i = WarmUpTicks; i < WarmUpTicks + ticks; ++i) {
             scenario.prepare(rig, i);
             const long allocationsBefore = HeapAllocations();
-            const double start = NowUs();
+            const double start = NowMs();
             scenario.tick(rig);
-            const double end = NowUs();
+            const double end = NowMs();
             allocations += HeapAllocations() - allocationsBefore;
-            times.push_back(end - start);
+            times.push_back((end - start) * 1000.0);  // microseconds
         }
         printf("tick %s|median_us=%.2f|p90_us=%.2f|allocations_per_tick=%.3f\n", scenario.name,
                Percentile(times, 0.5), Percentile(times, 0.9),
